@@ -1,0 +1,21 @@
+#include "text/Gbk.h"
+
+#include <unicode/ucnv.h>
+
+namespace singrove {
+
+Text Gbk(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  UErrorCode status = U_ZERO_ERROR;
+  const auto sourceLength = static_cast<int32_t>(utf8.size());
+  const int32_t needed =
+      ucnv_convert("GBK", "UTF-8", nullptr, 0, utf8.data(), sourceLength, &status);
+  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return {};
+  Text result(static_cast<std::size_t>(needed), '\0');
+  status = U_ZERO_ERROR;
+  ucnv_convert("GBK", "UTF-8", result.data(), needed, utf8.data(), sourceLength, &status);
+  if (U_FAILURE(status)) return {};
+  return result;
+}
+
+}  // namespace singrove
