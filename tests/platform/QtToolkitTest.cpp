@@ -146,7 +146,9 @@ TEST_F(QtToolkitTest, BuildsTheControlsOfTheDescription) {
 
   EXPECT_EQ(grid_->columnCount(), 3);
   EXPECT_EQ(grid_->rowCount(), 1);
-  EXPECT_EQ(grid_->rowHeight(0), 24);
+  EXPECT_EQ(grid_->horizontalHeader()->height(), 24);  // the header row, which stays in view
+  toolkit_.GridAddRow();
+  EXPECT_EQ(grid_->rowHeight(1), 24);
   EXPECT_EQ(grid_->columnWidth(2), 60);
   EXPECT_TRUE(grid_->showGrid());
   EXPECT_EQ(grid_->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -160,6 +162,7 @@ TEST_F(QtToolkitTest, BuildsTheControlsOfTheDescription) {
 
 TEST_F(QtToolkitTest, GridOperationsKeepTheHeaderRow) {
   toolkit_.GridSetCellText(0, 0, Gbk("歌名"));
+  EXPECT_EQ(grid_->horizontalHeaderItem(0)->text(), QString::fromUtf8("歌名"));
   AddRows(3);
   toolkit_.GridSetCellText(3, 1, Gbk("地址"));
   toolkit_.GridSetCellText(4, 0, "beyond");
@@ -198,7 +201,8 @@ TEST_F(QtToolkitTest, PressesRunTheHandlerBeforeTheGridSelects) {
   QTest::mouseRelease(viewport, Qt::RightButton, {}, CentreOf(3));
   EXPECT_EQ(toolkit_.GridCurrentRow(), 3);
 
-  QTest::mouseClick(viewport, Qt::LeftButton, {}, CentreOf(0));  // the header selects nothing
+  // A press on the header runs the handler and selects nothing.
+  QTest::mouseClick(grid_->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
   EXPECT_EQ(toolkit_.GridCurrentRow(), 3);
   // The second press of a double click is a press like the first.
   QTest::mouseDClick(viewport, Qt::LeftButton, {}, CentreOf(1));

@@ -5,24 +5,39 @@
 #include <algorithm>
 
 namespace singrove {
+namespace {
+
+constexpr int kHeaderRow = 0;
+
+}  // namespace
 
 QtGrid::QtGrid(const ControlDescription& description, QWidget* parent)
     : QTableWidget(parent),
       onLeftPress_(description.onLeftPress),
-      onRightPress_(description.onRightPress),
-      fixedRows_(std::max(description.grid.fixedRows, 0)) {
+      onRightPress_(description.onRightPress) {
   const GridSettings& settings = description.grid;
-  horizontalHeader()->hide();
+  QHeaderView* header = horizontalHeader();
+  header->setMinimumSectionSize(0);
+  header->setSectionResizeMode(QHeaderView::Fixed);
+  header->setDefaultSectionSize(settings.columnWidth);
+  header->setFixedHeight(settings.rowHeight);
+  header->setSectionsClickable(false);
+  header->setHighlightSections(false);
+  header->setDefaultAlignment(Qt::AlignCenter);
+  header->viewport()->installEventFilter(this);
   verticalHeader()->hide();
-  horizontalHeader()->setMinimumSectionSize(0);
   verticalHeader()->setMinimumSectionSize(0);
-  horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  horizontalHeader()->setDefaultSectionSize(settings.columnWidth);
   verticalHeader()->setDefaultSectionSize(settings.rowHeight);
   setColumnCount(std::max(settings.columns, 0));
   setRowCount(std::max(settings.rows, 1));
-  for (int column = 0; column < columnCount(); ++column) MakeHeaderCell(column);
+  for (int column = 0; column < columnCount(); ++column) {
+    auto* cell = new QTableWidgetItem();
+    cell->setFlags(Qt::NoItemFlags);
+    setItem(kHeaderRow, column, cell);
+    setHorizontalHeaderItem(column, new QTableWidgetItem());
+  }
+  setRowHidden(kHeaderRow, true);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -31,22 +46,9 @@ QtGrid::QtGrid(const ControlDescription& description, QWidget* parent)
   setWordWrap(false);
 }
 
-void QtGrid::MakeHeaderCell(int column) {
-  for (int row = 0; row < std::min(fixedRows_, rowCount()); ++row) {
-    auto* cell = item(row, column);
-    if (cell == nullptr) {
-      cell = new QTableWidgetItem();
-      setItem(row, column, cell);
-    }
-    cell->setFlags(Qt::ItemIsEnabled);
-    cell->setBackground(palette().button());
-    cell->setForeground(palette().buttonText());
-    cell->setTextAlignment(Qt::AlignCenter);
-  }
-}
-
 void QtGrid::SetCellText(int row, int column, const QString& text) {
   if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
+  if (row == kHeaderRow) horizontalHeaderItem(column)->setText(text);
   auto* cell = item(row, column);
   if (cell == nullptr) {
     setItem(row, column, new QTableWidgetItem(text));
@@ -57,12 +59,12 @@ void QtGrid::SetCellText(int row, int column, const QString& text) {
 
 int QtGrid::CurrentRow() const {
   const QModelIndexList rows = selectionModel()->selectedRows();
-  if (rows.isEmpty() || rows.front().row() < fixedRows_) return -1;
+  if (rows.isEmpty() || rows.front().row() == kHeaderRow) return -1;
   return rows.front().row();
 }
 
 void QtGrid::SetRows(int count) {
-  count = std::max(count, std::max(fixedRows_, 1));
+  count = std::max(count, kHeaderRow + 1);
   // Left alone, the view would move the selection to a remaining row.
   if (CurrentRow() >= count) selectionModel()->clear();
   setRowCount(count);
@@ -74,11 +76,10 @@ void QtGrid::SetColumnWidth(int column, int pixels) {
   if (pixels > 0) setColumnWidth(column, pixels);
 }
 
-void QtGrid::mousePressEvent(QMouseEvent* event) {
+void QtGrid::Press(QMouseEvent* event, int row) {
   event->accept();
   if (busy_ || inHandler_) return;
-  const int row = rowAt(static_cast<int>(event->position().y()));
-  const bool dataRow = row >= fixedRows_;
+  const bool dataRow = row > kHeaderRow;
   if (event->button() == Qt::LeftButton) {
     inHandler_ = true;
     releasedInHandler_ = false;
@@ -99,12 +100,15 @@ void QtGrid::mousePressEvent(QMouseEvent* event) {
   }
 }
 
+void QtGrid::mousePressEvent(QMouseEvent* event) {
+  Press(event, rowAt(static_cast<int>(event->position().y())));
+}
+
 void QtGrid::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() == Qt::RightButton) {
     // The row is selected on release, also when the release came while the handler ran.
-    if (rightPressedRow_ >= fixedRows_ && rightPressedRow_ < rowCount())
-      selectRow(rightPressedRow_);
+    if (rightPressedRow_ > kHeaderRow && rightPressedRow_ < rowCount()) selectRow(rightPressedRow_);
     rightPressedRow_ = -1;
     return;
   }
@@ -119,6 +123,23 @@ void QtGrid::mouseReleaseEvent(QMouseEvent* event) {
 void QtGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   // The second press of a double click is a press like any other.
   mousePressEvent(event);
+}
+
+bool QtGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == horizontalHeader()->viewport()) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+        Press(static_cast<QMouseEvent*>(event), kHeaderRow);
+        return true;
+      case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) rightPressedRow_ = -1;
+        return true;
+      default:
+        break;
+    }
+  }
+  return QTableWidget::eventFilter(watched, event);
 }
 
 }  // namespace singrove
