@@ -32,8 +32,8 @@ std::size_t SignatureLength(UConverter* decoder, std::span<const unsigned char> 
 
 // Converts all of source through decoder into GBK; grows the result when the first guess of its
 // size is short (a single-byte set can take two GBK bytes a byte).
-std::optional<std::string> Convert(UConverter* decoder, UConverter* gbk,
-                                   std::span<const unsigned char> source) {
+std::string Convert(UConverter* decoder, UConverter* gbk, std::span<const unsigned char> source) {
+  if (source.empty()) return {};
   std::string result(source.size() + 16, '\0');
   char* target = result.data();
   const char* next = reinterpret_cast<const char*>(source.data());
