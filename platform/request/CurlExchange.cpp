@@ -8,6 +8,7 @@
 
 #include "platform/events/EventHook.h"
 #include "platform/request/CurlHandles.h"
+#include "platform/request/HeaderNames.h"
 
 namespace singrove {
 namespace {
@@ -43,7 +44,7 @@ class Transfer {
   }
   static int OnSeek(void* self, curl_off_t offset, int origin) {
     return static_cast<Transfer*>(self)->Rewind(offset, origin) ? CURL_SEEKFUNC_OK
-                                                                  : CURL_SEEKFUNC_FAIL;
+                                                                : CURL_SEEKFUNC_FAIL;
   }
   static int OnConnected(void* self, char*, char*, int, int) {
     static_cast<Transfer*>(self)->MarkConnected();
@@ -141,16 +142,9 @@ class Transfer {
   bool bodyStarted_ = false;
 };
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
-}
-
 bool HasHeader(const OpenedRequest& request, std::string_view name) {
-  return std::ranges::any_of(request.headers,
-                             [name](const auto& header) { return EqualsIgnoringCase(header.first, name); });
+  return std::ranges::any_of(
+      request.headers, [name](const auto& header) { return SameHeaderName(header.first, name); });
 }
 
 // The request's header lines for libcurl. An empty value is written "Name:", which keeps libcurl
@@ -186,8 +180,9 @@ class CurlStatus {
   CURLcode code_ = CURLE_OK;
 };
 
-void ConfigureMethod(CURL* easy, const OpenedRequest& request, std::span<const unsigned char> upload,
-                     Transfer& transfer, CurlStatus& status) {
+void ConfigureMethod(CURL* easy, const OpenedRequest& request,
+                     std::span<const unsigned char> upload, Transfer& transfer,
+                     CurlStatus& status) {
   if (request.method == "HEAD") {
     status.Keep(curl_easy_setopt(easy, CURLOPT_NOBODY, 1L));
   } else if (request.method == "POST" || !upload.empty()) {
@@ -223,7 +218,8 @@ void ConfigureConnection(CURL* easy, const ExchangeSettings& settings, CurlStatu
     status.Keep(curl_easy_setopt(easy, CURLOPT_PROXY, settings.proxy.c_str()));
   }
   if (settings.proxyCredentials) {
-    status.Keep(curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, settings.proxyCredentials->user.c_str()));
+    status.Keep(
+        curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, settings.proxyCredentials->user.c_str()));
     status.Keep(
         curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, settings.proxyCredentials->password.c_str()));
     status.Keep(curl_easy_setopt(easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY)));
@@ -309,7 +305,8 @@ class EasyReset {
 
 }  // namespace
 
-std::optional<ExchangeResult> RunExchange(CURLM* multi, CURL* easy, const ExchangeSettings& settings,
+std::optional<ExchangeResult> RunExchange(CURLM* multi, CURL* easy,
+                                          const ExchangeSettings& settings,
                                           const OpenedRequest& request,
                                           std::span<const unsigned char> body) {
   const std::span<const unsigned char> upload =

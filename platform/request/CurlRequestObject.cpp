@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/request/HeaderNames.h"
+
 namespace singrove {
 namespace {
 
@@ -24,13 +26,6 @@ bool IsToken(std::string_view text) {
 // True when the text would break a header line or a C string.
 bool BreaksLine(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
 }
 
 // True when url is an absolute http or https address that libcurl can parse.
@@ -56,7 +51,8 @@ std::unique_ptr<CurlRequestObject> CurlRequestObject::Create() {
   CurlMulti multi(curl_multi_init());
   CurlEasy easy(curl_easy_init());
   if (!multi || !easy) return nullptr;
-  return std::unique_ptr<CurlRequestObject>(new CurlRequestObject(std::move(multi), std::move(easy)));
+  return std::unique_ptr<CurlRequestObject>(
+      new CurlRequestObject(std::move(multi), std::move(easy)));
 }
 
 CurlRequestObject::CurlRequestObject(CurlMulti multi, CurlEasy easy)
@@ -119,7 +115,7 @@ bool CurlRequestObject::SetRequestHeader(std::string_view name, std::string_view
   if (!request_ || !IsToken(name) || BreaksLine(value)) return false;
   auto& headers = request_->headers;
   const auto same = std::ranges::find_if(
-      headers, [name](const auto& header) { return EqualsIgnoringCase(header.first, name); });
+      headers, [name](const auto& header) { return SameHeaderName(header.first, name); });
   if (same != headers.end()) {
     same->second = value;
   } else {
@@ -128,7 +124,9 @@ bool CurlRequestObject::SetRequestHeader(std::string_view name, std::string_view
   return true;
 }
 
-bool CurlRequestObject::Send(const Bytes& body) { return SendBody(body); }
+bool CurlRequestObject::Send(const Bytes& body) {
+  return SendBody(body);
+}
 
 bool CurlRequestObject::Send(std::string_view body) {
   return SendBody(std::span(reinterpret_cast<const unsigned char*>(body.data()), body.size()));
@@ -141,12 +139,20 @@ bool CurlRequestObject::SendBody(std::span<const unsigned char> body) {
   return result.has_value();
 }
 
-const Bytes& CurlRequestObject::ResponseBody() const { return response_.body; }
+const Bytes& CurlRequestObject::ResponseBody() const {
+  return response_.body;
+}
 
-Bytes CurlRequestObject::TakeResponseBody() { return std::exchange(response_.body, Bytes()); }
+Bytes CurlRequestObject::TakeResponseBody() {
+  return std::exchange(response_.body, Bytes());
+}
 
-Text CurlRequestObject::GetAllResponseHeaders() const { return response_.headers; }
+Text CurlRequestObject::GetAllResponseHeaders() const {
+  return response_.headers;
+}
 
-int CurlRequestObject::Status() const { return response_.status; }
+int CurlRequestObject::Status() const {
+  return response_.status;
+}
 
 }  // namespace singrove

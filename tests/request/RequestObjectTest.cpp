@@ -186,7 +186,8 @@ const std::string kTenBytes = "0123456789";
 INSTANTIATE_TEST_SUITE_P(
     Cases, RequestObjectCutTest,
     ::testing::Values(
-        CutCase{"ShorterThanAnnounced", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + kTenBytes},
+        CutCase{"ShorterThanAnnounced",
+                "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + kTenBytes},
         CutCase{"ChunkCutShort",
                 "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n64\r\n" + kTenBytes},
         CutCase{"ChunksWithoutTheLastOne",
@@ -196,8 +197,21 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"HeadersOnly", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
+TEST(RequestObjectTest, FailsWhenNothingListens) {
+  std::string url;
+  {
+    const LoopbackServer gone([](const RecordedRequest&, Connection&) {});
+    url = gone.Url("/nobody");
+  }
+  const auto object = NewObject();
+  ASSERT_TRUE(object->Open("GET", url));
+  EXPECT_FALSE(object->Send(""));
+  ExpectNoResponse(*object);
+}
+
 TEST(RequestObjectTest, GivesUpOnAServerThatNeverAnswers) {
-  LoopbackServer server([](const RecordedRequest&, Connection& connection) { connection.Hold(20s); });
+  LoopbackServer server(
+      [](const RecordedRequest&, Connection& connection) { connection.Hold(20s); });
   const auto object = NewObject();
   ASSERT_TRUE(object->SetTimeouts(1000, 1000, 1000, 1000));
   ASSERT_TRUE(object->Open("GET", server.Url("/silent")));
@@ -249,7 +263,8 @@ TEST(RequestObjectTest, LetsTheWindowProcessEventsWhileItWaits) {
   InstallEventHook(nullptr);
   ASSERT_TRUE(sent);
   EXPECT_EQ(BytesToText(object->ResponseBody()), "late");
-  // Every 50 ms at most would be twelve rounds in 600 ms; a few less leaves room for a busy machine.
+  // Every 50 ms at most would be twelve rounds in 600 ms; a few less leaves room for a busy
+  // machine.
   EXPECT_GE(rounds, 6);
 }
 

@@ -41,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
         CertificateCase{"IgnoreAllAcceptsIt", "127.0.0.1", kSslIgnoreAll, true},
         CertificateCase{"IgnoreAllAcceptsAWrongHost", "other.invalid", kSslIgnoreAll, true},
         // The chain is checked as a whole, so ignoring only part of its problems ignores none.
-        CertificateCase{"UnknownAuthorityAloneIsNotEnough", "127.0.0.1", kSslIgnoreUnknownCa, false},
+        CertificateCase{"UnknownAuthorityAloneIsNotEnough", "127.0.0.1", kSslIgnoreUnknownCa,
+                        false},
         CertificateCase{"ChainWithoutExpiryIsNotEnough", "127.0.0.1",
                         kSslIgnoreUnknownCa | kSslIgnoreWrongUsage, false},
         CertificateCase{"WholeChainIgnoredWithMatchingHost", "127.0.0.1",

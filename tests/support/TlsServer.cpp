@@ -75,7 +75,8 @@ TlsServer::TlsServer(std::string_view certificateHost, std::string body)
   });
   running_->port = running_->server->bind_to_any_port("127.0.0.1");
   if (running_->port <= 0) throw std::runtime_error("no port");
-  running_->thread = std::thread([server = running_->server.get()] { server->listen_after_bind(); });
+  running_->thread =
+      std::thread([server = running_->server.get()] { server->listen_after_bind(); });
   // stop() does nothing to a server that has not begun to listen, so wait until it has.
   while (!running_->server->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
@@ -85,7 +86,9 @@ TlsServer::~TlsServer() {
   running_->thread.join();
 }
 
-int TlsServer::Port() const { return running_->port; }
+int TlsServer::Port() const {
+  return running_->port;
+}
 
 std::string TlsServer::Url(std::string_view path) const {
   return "https://127.0.0.1:" + std::to_string(running_->port) + std::string(path);
