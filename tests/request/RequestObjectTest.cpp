@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -159,6 +160,7 @@ TEST(RequestObjectTest, KeepsSettingsButNotTheRequestForTheNextExchange) {
 struct CutCase {
   const char* name;
   std::string response;  // what the server sends before it closes the connection
+  friend void PrintTo(const CutCase& testCase, std::ostream* out) { *out << testCase.name; }
 };
 
 class RequestObjectCutTest : public ::testing::TestWithParam<CutCase> {};

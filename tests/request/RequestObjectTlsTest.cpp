@@ -1,6 +1,8 @@
 // Certificate checks of the request object and the problems option 4 lets it ignore.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/request/CurlRequestObject.h"
 #include "tests/support/TlsServer.h"
 
@@ -12,6 +14,7 @@ struct CertificateCase {
   const char* certificateHost;  // "127.0.0.1" matches the address asked for
   int ignoreFlags;              // -1: the option is not written
   bool accepted;
+  friend void PrintTo(const CertificateCase& testCase, std::ostream* out) { *out << testCase.name; }
 };
 
 class RequestObjectTlsTest : public ::testing::TestWithParam<CertificateCase> {};
