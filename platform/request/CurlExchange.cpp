@@ -149,16 +149,16 @@ bool HasHeader(const OpenedRequest& request, std::string_view name) {
 
 // The request's header lines for libcurl. An empty value is written "Name:", which keeps libcurl
 // from sending a header of its own by that name. libcurl's own Accept and Expect are left out, so
-// the wire carries the headers the caller set and no others but Host and the body's length.
+// the wire carries the caller's headers and only those the exchange needs besides: Host, the
+// body's length (and libcurl's form type when a body has no type), and credentials.
 CurlList HeaderList(const OpenedRequest& request) {
   CurlList list;
   const auto add = [&list](const std::string& line) {
-    if (curl_slist* longer = curl_slist_append(list.get(), line.c_str())) {
-      static_cast<void>(list.release());
-      list.reset(longer);
-      return true;
-    }
-    return false;
+    curl_slist* longer = curl_slist_append(list.get(), line.c_str());
+    if (longer == nullptr) return false;
+    static_cast<void>(list.release());  // the same list, now owned through its head
+    list.reset(longer);
+    return true;
   };
   for (const auto& [name, value] : request.headers) {
     if (!add(value.empty() ? name + ":" : name + ": " + value)) return {};
