@@ -19,8 +19,8 @@ Text ExtractBetween(std::string_view source, std::string_view leftMarker,
 struct ExtractAllBetweenOptions {
   bool caseSensitive = false;  // false: markers are found ignoring case
   int maxLength = 0;           // 0: no limit; else keep only items shorter than this
-  std::string_view prefix;
-  std::string_view suffix;
+  std::string_view prefix{};
+  std::string_view suffix{};
   bool includeLeft = false;
   bool includeRight = false;
   int startPosition = 0;
@@ -33,13 +33,13 @@ int ExtractAllBetween(std::string_view source, std::string_view leftMarker,
                       const ExtractAllBetweenOptions& options = {});
 
 struct ReplaceManyOptions {
-  std::optional<int> count;  // per pair: at most this many replacements; 0 none; absent no limit
+  std::optional<int> count{};  // per pair: at most this many replacements; 0 none; absent no limit
   int startPosition = 1;     // 0 means 1
   bool caseSensitive = false;
-  std::string_view find2, replacement2;
-  std::string_view find3, replacement3;
-  std::string_view find4, replacement4;
-  std::string_view find5, replacement5;
+  std::string_view find2{}, replacement2{};
+  std::string_view find3{}, replacement3{};
+  std::string_view find4{}, replacement4{};
+  std::string_view find5{}, replacement5{};
 };
 // The source after up to five replacements applied one after another, each on the result of the
 // one before; a pair with an empty find text does nothing.

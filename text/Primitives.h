@@ -22,7 +22,7 @@ Text MiddlePart(std::string_view text, int start, int n);
 
 struct SubstituteOptions {
   int start = 1;                 // the part before it is copied unchanged; below 1 counts as 1
-  std::optional<int> count;      // at most this many replacements; none when 0; no limit when absent
+  std::optional<int> count{};    // at most this many replacements; none when 0; no limit when absent
   bool caseSensitive = false;    // false: ASCII letters match ignoring case
 };
 // The text with find replaced by replacement, scanning by characters from start; matches do not
