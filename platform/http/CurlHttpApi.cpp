@@ -126,7 +126,9 @@ std::string ObjectPath(std::u16string_view objectName) {
   return path;
 }
 
-CurlRequest* AsRequest(HttpHandle handle) { return dynamic_cast<CurlRequest*>(handle); }
+CurlRequest* AsRequest(HttpHandle handle) {
+  return dynamic_cast<CurlRequest*>(handle);
+}
 
 class CurlHttp final : public HttpApi {
  public:

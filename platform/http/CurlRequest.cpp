@@ -80,7 +80,9 @@ void CurlRequest::SetCredentials(bool forProxy, std::string user, std::string pa
   (forProxy ? hasProxyCredentials_ : hasServerCredentials_) = true;
 }
 
-void CurlRequest::SetFollowRedirects(bool follow) { followRedirects_ = follow; }
+void CurlRequest::SetFollowRedirects(bool follow) {
+  followRedirects_ = follow;
+}
 
 bool CurlRequest::AddHeaders(std::u16string_view block, bool replace) {
   std::vector<std::string> lines;
@@ -102,7 +104,8 @@ bool CurlRequest::Configure(std::string_view body) {
     return true;
   };
   bool listComplete = true;
-  for (const std::string& line : headers_) listComplete = listComplete && append(CurlHeaderLine(line));
+  for (const std::string& line : headers_)
+    listComplete = listComplete && append(CurlHeaderLine(line));
   for (std::string_view name : kCurlOwnHeaders)
     if (!HasHeader(headers_, name)) listComplete = listComplete && append(std::string(name) + ":");
   headerList_.reset(list);
@@ -270,8 +273,7 @@ void CurlRequest::End(CURLcode result) {
   if (result == CURLE_OK && !rawHeaders_.empty()) headersComplete_ = true;
 }
 
-std::size_t CurlRequest::OnHeaderLine(char* data, std::size_t size, std::size_t count,
-                                      void* self) {
+std::size_t CurlRequest::OnHeaderLine(char* data, std::size_t size, std::size_t count, void* self) {
   auto& request = *static_cast<CurlRequest*>(self);
   const std::size_t length = size * count;
   const std::string_view line = WithoutLineEnd(std::string_view(data, length));
@@ -300,8 +302,7 @@ std::size_t CurlRequest::OnHeaderLine(char* data, std::size_t size, std::size_t 
   return length;
 }
 
-std::size_t CurlRequest::OnBodyBytes(char* data, std::size_t size, std::size_t count,
-                                     void* self) {
+std::size_t CurlRequest::OnBodyBytes(char* data, std::size_t size, std::size_t count, void* self) {
   auto& request = *static_cast<CurlRequest*>(self);
   const std::size_t length = size * count;
   request.received_.append(data, length);

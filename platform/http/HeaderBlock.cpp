@@ -46,7 +46,9 @@ bool SplitHeaderBlock(std::u16string_view block, std::vector<std::string>& lines
   return true;
 }
 
-std::string_view HeaderName(std::string_view line) { return line.substr(0, line.find(':')); }
+std::string_view HeaderName(std::string_view line) {
+  return line.substr(0, line.find(':'));
+}
 
 bool HasHeader(const std::vector<std::string>& headers, std::string_view name) {
   return std::any_of(headers.begin(), headers.end(), [name](const std::string& line) {

@@ -7,12 +7,16 @@ thread_local HttpApi* gHttpApiOverride = nullptr;
 
 }  // namespace
 
-HttpApi& CurrentHttpApi() { return gHttpApiOverride ? *gHttpApiOverride : CurlHttpApi(); }
+HttpApi& CurrentHttpApi() {
+  return gHttpApiOverride ? *gHttpApiOverride : CurlHttpApi();
+}
 
 ScopedHttpApi::ScopedHttpApi(HttpApi* api) : previous_(gHttpApiOverride) {
   gHttpApiOverride = api;
 }
 
-ScopedHttpApi::~ScopedHttpApi() { gHttpApiOverride = previous_; }
+ScopedHttpApi::~ScopedHttpApi() {
+  gHttpApiOverride = previous_;
+}
 
 }  // namespace singrove

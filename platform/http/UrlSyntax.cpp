@@ -7,16 +7,20 @@
 namespace singrove {
 namespace {
 
-bool IsAsciiAlpha(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsAsciiAlpha(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool IsDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
+}
 bool IsHexDigit(char16_t c) {
   return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
 // unreserved and sub-delims of the address syntax: what a registered name may hold besides "%".
 bool IsNameCharacter(char16_t c) {
-  return IsAsciiAlpha(c) || IsDigit(c) || std::u16string_view(u"-._~!$&'()*+,;=").find(c) !=
-                                              std::u16string_view::npos;
+  return IsAsciiAlpha(c) || IsDigit(c) ||
+         std::u16string_view(u"-._~!$&'()*+,;=").find(c) != std::u16string_view::npos;
 }
 
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {

@@ -74,8 +74,7 @@ TEST(CrackUrl, RefusesOtherAndUnsafeAddresses) {
   };
   for (const std::u16string& url : refused) {
     UrlComponents parts;
-    EXPECT_FALSE(CurlHttpApi().CrackUrl(url, parts))
-        << std::string(url.begin(), url.end());
+    EXPECT_FALSE(CurlHttpApi().CrackUrl(url, parts)) << std::string(url.begin(), url.end());
   }
 }
 
