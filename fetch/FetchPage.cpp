@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "fetch/CharsetStep.h"
 #include "fetch/PageFetchErrors.h"
 #include "fetch/PageRequestHeaders.h"
 #include "fetch/PageResponseHeaders.h"
@@ -128,8 +129,7 @@ class PageFetch {
     Text rawHeaders;
     if (!QueryRawHeaders(rawHeaders)) return Ending::kAfterEvents;
     DerivePageResponseOutputs(rawHeaders, options_);
-    body = TextUpToNul(received);
-    // TODO(charset): the charset step replaces body here, from all received bytes, once it lands.
+    body = ApplyDeclaredCharset(TextUpToNul(received), received);
     if (options_.responseBytes) *options_.responseBytes = std::move(received);
     return Ending::kAfterEvents;
   }

@@ -127,7 +127,8 @@ TEST(FetchPageResponse, AStatusLineWithoutReasonGivesTheCodeAlone) {
   EXPECT_EQ(statusText, "204 ");
 }
 
-// The fetcher lets the window catch up once per header line, and once for each of nine steps.
+// The fetcher lets the window catch up once per header line, once after the charset search and
+// once for each of nine steps.
 TEST(FetchPageResponse, LetsTheWindowCatchUpAfterEachHeaderLineAndEachStep) {
   LoopbackServer server = Answering({{"/", HttpResponse(200, "OK", {"X-A: 1", "X-B: 2"}, "x")}});
   test::FailingHttpApi layer(test::LayerCall::kNone);  // tells the layer's own waits apart
@@ -137,7 +138,7 @@ TEST(FetchPageResponse, LetsTheWindowCatchUpAfterEachHeaderLineAndEachStep) {
   FetchPage(server.Url("/"));
   InstallEventHook({});
   // Status line, X-A, X-B, Content-Length and the empty line: five header lines.
-  EXPECT_EQ(events, 5 + 9);
+  EXPECT_EQ(events, 5 + 1 + 9);
 }
 
 }  // namespace
