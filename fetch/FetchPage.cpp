@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -45,9 +46,17 @@ Text TextOf(std::u16string_view units) {
 
 // The bytes up to the first NUL byte, as text (BytesToText, without a byte-by-byte scan).
 Text TextUpToNul(const Bytes& bytes) {
+  if (bytes.empty()) return {};
   const auto* begin = reinterpret_cast<const char*>(bytes.data());
-  const void* nul = bytes.empty() ? nullptr : std::memchr(begin, 0, bytes.size());
+  const void* nul = std::memchr(begin, 0, bytes.size());
   return Text(begin, nul ? static_cast<const char*>(nul) - begin : bytes.size());
+}
+
+// The path and query of an address as parsed; "/" alone, without the query, when it has no path.
+std::u16string ObjectNameOf(std::u16string_view url, const UrlComponents& parts) {
+  if (parts.pathLength == 0) return u"/";
+  return std::u16string(url.substr(parts.pathStart, parts.pathLength))
+      .append(url.substr(parts.extraStart, parts.extraLength));
 }
 
 const char16_t* MethodName(int method) {
@@ -95,10 +104,7 @@ class PageFetch {
     const std::u16string_view whole = url;
     const std::u16string host = WideOf(TextOf(whole.substr(parts.hostStart, parts.hostLength)));
     const bool secure = parts.scheme == kHttpSchemeHttps;
-    const std::u16string objectName =
-        parts.pathLength == 0 ? std::u16string(u"/")
-                              : std::u16string(whole.substr(parts.pathStart, parts.pathLength))
-                                    .append(whole.substr(parts.extraStart, parts.extraLength));
+    const std::u16string objectName = ObjectNameOf(whole, parts);
 
     ++stepsReached_;
     if (!OpenSession(secure)) return Fail(PageFetchError::kSession);
@@ -110,17 +116,15 @@ class PageFetch {
                                 secure ? kHttpFlagSecure : 0);
     if (!request_) return Fail(PageFetchError::kRequest);
     ++stepsReached_;
-    const int ms = options_.timeoutSeconds >= 1 ? options_.timeoutSeconds * 1000 : 30000;
+    const int seconds = options_.timeoutSeconds >= 1 ? options_.timeoutSeconds : 30;
+    const int ms = std::min(seconds, std::numeric_limits<int>::max() / 1000) * 1000;
     if (!api_.SetTimeouts(request_, ms, ms, ms, ms)) return Fail(PageFetchError::kTimeouts);
     if (const auto failed = SetCredentialsAndOptions()) return Fail(*failed);
 
     ++stepsReached_;
     if (!AddHeaders()) return Fail(PageFetchError::kRequestHeaders);
     ++stepsReached_;
-    const std::string_view sent = options_.bodyText;
-    const auto sentLength = static_cast<std::uint32_t>(sent.size());
-    if (!api_.SendRequest(request_, sent.empty() ? nullptr : sent.data(), sentLength, sentLength))
-      return Fail(PageFetchError::kSend);
+    if (!Send()) return Fail(PageFetchError::kSend);
     ++stepsReached_;
     if (!api_.ReceiveResponse(request_)) return Fail(PageFetchError::kReceive);
 
@@ -132,6 +136,15 @@ class PageFetch {
     body = ApplyDeclaredCharset(TextUpToNul(received), received);
     if (options_.responseBytes) *options_.responseBytes = std::move(received);
     return Ending::kAfterEvents;
+  }
+
+  // Sends the bytes of bodyText, or no body when it is empty; a body the layer cannot count
+  // (4 GiB and more) is not sent at all.
+  bool Send() {
+    const std::string_view body = options_.bodyText;
+    if (body.size() > std::numeric_limits<std::uint32_t>::max()) return false;
+    const auto length = static_cast<std::uint32_t>(body.size());
+    return api_.SendRequest(request_, body.empty() ? nullptr : body.data(), length, length);
   }
 
   bool OpenSession(bool secure) {
