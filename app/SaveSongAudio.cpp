@@ -42,9 +42,7 @@ void SaveSongAudio() {
   }
   const Text playUrl = gPlayUrl;
   int status = 0;
-  FetchWithRequestObjectOptions options;
-  options.status = &status;
-  const Bytes audio = FetchWithRequestObject(playUrl, options);
+  const Bytes audio = FetchWithRequestObject(playUrl, {.status = &status});
   const bool saved = IsCompleteDownload(audio, status) && WriteWholeFile(path, audio);
   toolkit.ShowMessage(saved ? kSaved : kFailed);
 }
