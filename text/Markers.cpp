@@ -51,6 +51,13 @@ int ExtractAllBetween(std::string_view source, std::string_view leftMarker,
   const bool includeLeft = options.includeLeft;
   const bool includeRight = options.includeRight;
 
+  // The last piece that held only spaces. When the left marker is itself made of spaces, the next
+  // pieces are shorter tails of it that end at the same right marker; they are known to be blank
+  // without reading them again, which keeps a long run of spaces from costing quadratic time.
+  bool blankKnown = false;
+  std::size_t blankEnd = 0;
+  CharStarts blankStarts(reinterpret_cast<const unsigned char*>(text.data()), 0);
+
   TextSearcher lefts(text, left, !options.caseSensitive);
   TextSearcher rights(text, right, !options.caseSensitive);
   std::size_t pos =
@@ -65,7 +72,15 @@ int ExtractAllBetween(std::string_view source, std::string_view leftMarker,
     const std::string_view piece =
         rightAt > pieceStart ? std::string_view(text).substr(pieceStart, rightAt - pieceStart)
                              : std::string_view();
-    Text item = prefix + StripSpaces(piece) + suffix;
+    const bool blank = blankKnown && rightAt == blankEnd && pieceStart >= blankStarts.Known() &&
+                       blankStarts.IsStart(pieceStart);
+    const Text trimmed = blank ? Text() : StripSpaces(piece);
+    if (!blank && trimmed.empty() && !piece.empty()) {
+      blankKnown = true;
+      blankEnd = rightAt;
+      blankStarts = CharStarts(reinterpret_cast<const unsigned char*>(text.data()), pieceStart);
+    }
+    Text item = prefix + trimmed + suffix;
     if (!item.empty()) {
       if (includeLeft) item.insert(0, left);
       if (includeRight) item += right;

@@ -91,6 +91,8 @@ TEST(ExtractAllBetween, CollectsTrimmedDecoratedItems) {
       // After an empty item the search goes on right after the left marker, not at the right one.
       {" ] ]a]", " ]", "]", {}, {"a"}},
       {"   x", " ", "x", {}, {}},
+      // A tail that starts on the second byte of an ideographic space is no longer blank.
+      {"\xA1\xA1\xA1 x", "\xA1", "x", {}, {"\xA1 "}},
       {"ab", "a", "", {}, {}},
       // Markers are found at character starts only.
       {"\x81[a][b]", "[", "]", {}, {"b"}},
