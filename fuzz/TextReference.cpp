@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "text/Gbk.h"
+
 namespace singrove::reference {
 namespace {
 
@@ -132,6 +134,20 @@ Text DropSpaces(std::string_view text) {
     if (!IsSpaceAt(text, character.at)) result += text.substr(character.at, character.length);
   }
   return result;
+}
+
+Text Between(std::string_view source, std::string_view leftMarker, std::string_view rightMarker,
+             int start, bool ignoreCase) {
+  static const Text kQuoteEscape = Gbk("#引号");
+  const Text left = Substitute(leftMarker, kQuoteEscape, "\"", 1, std::nullopt, true);
+  const Text right = Substitute(rightMarker, kQuoteEscape, "\"", 1, std::nullopt, true);
+  const int leftAt = Locate(source, left, start, ignoreCase);
+  if (leftAt == -1) return {};
+  const int pieceStart = leftAt + static_cast<int>(left.size());
+  const int rightAt = Locate(source, right, pieceStart, ignoreCase);
+  if (rightAt <= pieceStart) return {};
+  return Text(source.substr(static_cast<std::size_t>(pieceStart - 1),
+                            static_cast<std::size_t>(rightAt - pieceStart)));
 }
 
 int ParseInt(std::string_view text) {

@@ -34,6 +34,11 @@ bool IsSpaceAt(std::string_view text, std::size_t k);
 Text Strip(std::string_view text);
 Text DropSpaces(std::string_view text);
 
+// ExtractBetween: the first piece after leftMarker (searched from start) and before rightMarker,
+// with "#引号" in the markers read as a double quote; "" when either is missing.
+Text Between(std::string_view source, std::string_view leftMarker, std::string_view rightMarker,
+             int start = 0, bool ignoreCase = false);
+
 // ParseInteger: full-width forms folded, white space, sign, digits, wrapping at 32 bits.
 int ParseInt(std::string_view text);
 
