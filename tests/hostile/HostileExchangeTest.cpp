@@ -175,13 +175,29 @@ std::vector<HostileCase> Cases() {
        2,
        {"hi", "200 OK", "hi"},
        {"hi", 200}},
-      // Lengths in doubt: a negative length is refused; a chunked body's own framing wins over a
-      // length.
+      // Lengths in doubt: the request object never hands out a body whose length two values
+      // dispute (the same length twice is no dispute); a negative length is refused; a chunked
+      // body's own framing wins over a length.
       {"ConflictingLengths",
        SendThenClose(kOk + "Content-Length: 3\r\nContent-Length: 100\r\n\r\nabcdef"),
        2,
        {"abcdef", "200 OK", "abcdef"},
        nothing},
+      {"ConflictingLengthsShorterLast",
+       SendThenClose(kOk + "Content-Length: 100\r\nContent-Length: 3\r\n\r\nabcdef"),
+       2,
+       {"abc", "200 OK", "abc"},
+       nothing},
+      {"ListOfLengths",
+       SendThenClose(kOk + "Content-Length: 3, 100\r\n\r\nabcdef"),
+       2,
+       {"abc", "200 OK", "abc"},
+       nothing},
+      {"SameLengthTwice",
+       SendThenClose(kOk + "Content-Length: 3\r\ncontent-length: 3, 3\r\n\r\nabc"),
+       2,
+       {"abc", "200 OK", "abc"},
+       {"abc", 200}},
       {"NegativeLength", SendThenClose(kOk + "Content-Length: -3\r\n\r\nabcdef"), 2, noPage,
        nothing},
       {"ChunkedAndLength",
