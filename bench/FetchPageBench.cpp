@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "fetch/FetchPage.h"
-#include "platform/http/CurlHandles.h"
+#include "platform/curl/CurlHandles.h"
 
 namespace singrove {
 namespace {

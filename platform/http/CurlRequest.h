@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/http/CurlHandles.h"
+#include "platform/curl/CurlHandles.h"
 #include "platform/http/HttpApi.h"
 
 namespace singrove {

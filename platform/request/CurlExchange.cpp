@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "platform/events/EventHook.h"
-#include "platform/request/CurlHandles.h"
+#include "platform/curl/CurlHandles.h"
 #include "platform/request/HeaderNames.h"
 
 namespace singrove {
@@ -305,8 +305,8 @@ bool EndedCleanly(CURLM* multi) {
 
 // Drives the transfer to its end, handing the window its events while the network is quiet.
 bool Drive(CURLM* multi, CURL* easy, const Transfer& transfer) {
-  const CurlMultiAttachment attachment(multi, easy);
-  if (!attachment.Attached()) return false;
+  CurlAttachment attachment;
+  if (!attachment.Attach(multi, easy)) return false;
   auto lastEvents = Clock::now();
   for (;;) {
     int running = 0;

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/request/CurlExchange.h"
-#include "platform/request/CurlHandles.h"
+#include "platform/curl/CurlHandles.h"
 #include "platform/request/RequestObject.h"
 
 namespace singrove {

@@ -6,7 +6,8 @@
 
 namespace singrove {
 
-// Owners of libcurl's handles: each releases its handle once, when it goes.
+// Owners of libcurl's handles, shared by the HTTP layer and the request object: each releases
+// its handle once, when it goes.
 struct CurlEasyRelease {
   void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
@@ -16,9 +17,13 @@ struct CurlMultiRelease {
 struct CurlListRelease {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
+struct CurlUrlRelease {
+  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
 using CurlEasy = std::unique_ptr<CURL, CurlEasyRelease>;
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiRelease>;
 using CurlList = std::unique_ptr<curl_slist, CurlListRelease>;
+using CurlUrl = std::unique_ptr<CURLU, CurlUrlRelease>;
 
 // Keeps an easy handle attached to a multi handle and detaches it when it goes; declared after
 // the two handles so that it goes first.

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/files/DesktopFolder.h"
+#include "platform/files/WriteWholeFile.h"
+#include "text/Gbk.h"
+
+namespace singrove {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder for one test, removed afterwards.
+class Folder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "singrove-files-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code error;
+    fs::permissions(folder_, fs::perms::owner_all, error);
+    fs::remove_all(folder_, error);
+  }
+
+  std::string Read(const fs::path& path) const {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  }
+  void Put(const fs::path& path, const std::string& content) const {
+    std::ofstream(path, std::ios::binary) << content;
+  }
+  // The names in the folder, so that a left-over temporary shows.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  Text PathOf(std::string_view utf8Name) const { return Gbk((folder_ / utf8Name).string()); }
+
+  fs::path folder_;
+};
+
+using WriteWholeFileTest = Folder;
+
+TEST_F(WriteWholeFileTest, WritesEveryByteUnderTheGbkNameAndReplacesAnOldFile) {
+  const Bytes bytes = {0x00, 0xFF, 'a', 0x0D, 0x0A, 0x00, 0x80};
+  ASSERT_TRUE(WriteWholeFile(PathOf("歌 名.m4a"), bytes));
+  EXPECT_EQ(Read(folder_ / "歌 名.m4a"), std::string("\0\xFF"
+                                                     "a\r\n\0\x80",
+                                                     7));
+
+  Put(folder_ / "old.m4a", "a longer old content");
+  ASSERT_TRUE(WriteWholeFile(PathOf("old.m4a"), TextToBytes("new")));
+  EXPECT_EQ(Read(folder_ / "old.m4a"), "new");
+
+  ASSERT_TRUE(WriteWholeFile(PathOf("old.m4a"), {}));
+  EXPECT_EQ(Read(folder_ / "old.m4a"), "");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"old.m4a", "歌 名.m4a"}));
+}
+
+TEST_F(WriteWholeFileTest, RefusesPathsItCannotWrite) {
+  EXPECT_FALSE(WriteWholeFile("", TextToBytes("x")));
+  EXPECT_FALSE(WriteWholeFile(PathOf("missing folder/a.m4a"), TextToBytes("x")));
+  EXPECT_FALSE(WriteWholeFile(PathOf(""), TextToBytes("x")));  // names the folder itself
+  EXPECT_FALSE(WriteWholeFile("/proc/singrove-test.m4a", TextToBytes("x")));
+
+  fs::create_directory(folder_ / "a folder.m4a");
+  EXPECT_FALSE(WriteWholeFile(PathOf("a folder.m4a"), TextToBytes("x")));
+  EXPECT_TRUE(fs::is_directory(folder_ / "a folder.m4a"));
+  EXPECT_EQ(Names(), std::vector<std::string>{"a folder.m4a"});
+}
+
+TEST_F(WriteWholeFileTest, AFolderWithoutWriteAccessKeepsItsFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+  Put(folder_ / "song.m4a", "old");
+  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(WriteWholeFile(PathOf("song.m4a"), TextToBytes("new")));
+  fs::permissions(folder_, fs::perms::owner_all);
+  EXPECT_EQ(Read(folder_ / "song.m4a"), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
+}
+
+TEST_F(WriteWholeFileTest, AWriteThatStopsHalfWayKeepsTheOldFileAndLeavesNoTemporary) {
+  Put(folder_ / "song.m4a", "old");
+  // The file size limit makes the write fail after the first bytes, for root too.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const bool written = WriteWholeFile(PathOf("song.m4a"), Bytes(4096, 'x'));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(Read(folder_ / "song.m4a"), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
+}
+
+// Points HOME and XDG_CONFIG_HOME into the test's folder and restores them afterwards.
+class DesktopFolderTest : public Folder {
+ protected:
+  void SetUp() override {
+    Folder::SetUp();
+    Save("HOME", savedHome_);
+    Save("XDG_CONFIG_HOME", savedConfig_);
+    ::setenv("HOME", (folder_ / "home").c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    fs::create_directories(folder_ / "home" / ".config");
+  }
+  void TearDown() override {
+    Restore("HOME", savedHome_);
+    Restore("XDG_CONFIG_HOME", savedConfig_);
+    Folder::TearDown();
+  }
+  void WriteUserDirs(const fs::path& configHome, const std::string& content) {
+    fs::create_directories(configHome);
+    Put(configHome / "user-dirs.dirs", content);
+  }
+
+ private:
+  static void Save(const char* name, std::optional<std::string>& saved) {
+    if (const char* value = std::getenv(name)) saved = value;
+  }
+  static void Restore(const char* name, const std::optional<std::string>& saved) {
+    if (saved) {
+      ::setenv(name, saved->c_str(), 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  std::optional<std::string> savedHome_;
+  std::optional<std::string> savedConfig_;
+};
+
+TEST_F(DesktopFolderTest, FollowsTheXdgDesktopDirectory) {
+  const fs::path home = folder_ / "home";
+  EXPECT_EQ(DesktopFolder(), "");  // nothing to be found
+
+  fs::create_directory(home / "Desktop");
+  EXPECT_EQ(DesktopFolder(), Gbk((home / "Desktop").string() + "/"));
+
+  fs::create_directory(home / "桌面");
+  WriteUserDirs(home / ".config",
+                "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/桌面\"\n");
+  EXPECT_EQ(DesktopFolder(), Gbk((home / "桌面").string() + "/"));
+
+  fs::create_directory(folder_ / "elsewhere");
+  WriteUserDirs(folder_ / "config",
+                "XDG_DESKTOP_DIR=\"" + (folder_ / "elsewhere").string() + "/\"\n");
+  ::setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+  EXPECT_EQ(DesktopFolder(), Gbk((folder_ / "elsewhere").string() + "/"));
+
+  // A named folder that does not exist falls back to ~/Desktop.
+  WriteUserDirs(folder_ / "config", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+  EXPECT_EQ(DesktopFolder(), Gbk((home / "Desktop").string() + "/"));
+}
+
+}  // namespace
+}  // namespace singrove
