@@ -246,6 +246,7 @@ TEST_P(HostileExchangeTest, FetchPageEndsWithWhatCameOrTheNumberedText) {
   EXPECT_EQ(AllBytes(responseBytes), testCase.page.responseBytes.value_or("unset"));
   EXPECT_LT(took, kMostTime);
   EXPECT_LT(probe.LongestGap(), kLongestEventGap) << probe.Calls() << " calls";
+  RecordProperty("longest_event_gap_ms", static_cast<int>(probe.LongestGap().count()));
 }
 
 TEST_P(HostileExchangeTest, RequestObjectGivesTheWholeBodyOrNothing) {
@@ -269,6 +270,7 @@ TEST_P(HostileExchangeTest, RequestObjectGivesTheWholeBodyOrNothing) {
   }
   EXPECT_LT(took, kMostTime);
   EXPECT_LT(probe.LongestGap(), kLongestEventGap) << probe.Calls() << " calls";
+  RecordProperty("longest_event_gap_ms", static_cast<int>(probe.LongestGap().count()));
 }
 
 // A server that answers before it is asked: the reply is refused after the request went out, so
