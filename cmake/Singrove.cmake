@@ -20,13 +20,16 @@ function(singrove_library name)
   singrove_warnings(singrove_${name})
 endfunction()
 
-# Declares a GoogleTest suite: add_singrove_test(name SOURCES ... [DEPS ...]).
-# Every test of the suite is registered with CTest under its own name.
+# Declares a GoogleTest suite: add_singrove_test(name SOURCES ... [DEPS ...] [TIMEOUT seconds]).
+# Every test of the suite is registered with CTest under its own name; TIMEOUT bounds each one.
 function(add_singrove_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   singrove_warnings(${name})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(ARG_TIMEOUT)
+    list(APPEND properties TIMEOUT ${ARG_TIMEOUT})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()

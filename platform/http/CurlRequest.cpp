@@ -167,6 +167,9 @@ bool CurlRequest::Send(std::string_view body) {
   started_ = true;
   lastActivity_ = Clock::now();
   Pump([this] { return sent_; });
+  // A reply that came and was refused within the pass that sent the request ends the transfer
+  // before the request was seen to go out; the failure then belongs to the receive.
+  if (ended_ && !sent_) sent_ = RequestWentOut();
   return sent_ || (ended_ && result_ == CURLE_OK);
 }
 
@@ -255,9 +258,15 @@ void CurlRequest::NoteProgress(Clock::time_point now) {
     uploaded_ = uploaded;
     lastActivity_ = now;
   }
+  if (RequestWentOut()) sent_ = true;
+}
+
+bool CurlRequest::RequestWentOut() const {
   long requestSize = 0;
+  curl_off_t uploaded = 0;
   curl_easy_getinfo(easy_.get(), CURLINFO_REQUEST_SIZE, &requestSize);
-  if (requestSize > 0 && uploaded >= static_cast<curl_off_t>(sendBody_.size())) sent_ = true;
+  curl_easy_getinfo(easy_.get(), CURLINFO_SIZE_UPLOAD_T, &uploaded);
+  return requestSize > 0 && uploaded >= static_cast<curl_off_t>(sendBody_.size());
 }
 
 bool CurlRequest::IdleTooLong(Clock::time_point now) const {

@@ -56,6 +56,7 @@ class CurlRequest final : public HttpObject {
   template <class Done>
   void Pump(Done done);
   void NoteProgress(Clock::time_point now);
+  bool RequestWentOut() const;
   bool IdleTooLong(Clock::time_point now) const;
   void End(CURLcode result);
   std::size_t Unread() const { return received_.size() - readOffset_; }

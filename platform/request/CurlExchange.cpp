@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdint>
 #include <new>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/events/EventHook.h"
@@ -23,6 +25,14 @@ constexpr auto kEventInterval = std::chrono::milliseconds(20);
 constexpr int kPollMs = 20;
 // libcurl reads and hands over the body in pieces of this size.
 constexpr long kReceiveBufferBytes = 256 * 1024;
+
+constexpr std::string_view kContentLength = "Content-Length";
+
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
 
 // What one transfer gathers while it runs. Its callbacks never let an exception reach libcurl:
 // a failure returns the value that makes libcurl stop the transfer.
@@ -80,15 +90,36 @@ class Transfer {
       headers_.clear();
       body_.clear();
       bodyStarted_ = false;
+      announcedLength_.reset();
       return true;
     }
     if (line.empty()) return true;
     try {
+      if (!AgreesOnLength(line)) return false;
       headers_.append(line).append("\r\n");
     } catch (const std::bad_alloc&) {
       return false;
     }
     return true;
+  }
+
+  // A response that announces two different lengths has no length to trust: its body could be
+  // whole or cut short, so the exchange fails rather than hand out either.
+  bool AgreesOnLength(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos ||
+        !SameHeaderName(Trimmed(line.substr(0, colon)), kContentLength)) {
+      return true;
+    }
+    std::string_view values = line.substr(colon + 1);
+    for (;;) {
+      const std::size_t comma = values.find(',');
+      const std::string_view value = Trimmed(values.substr(0, comma));
+      if (!announcedLength_) announcedLength_ = value;
+      if (value != *announcedLength_) return false;
+      if (comma == std::string_view::npos) return true;
+      values.remove_prefix(comma + 1);
+    }
   }
 
   // Appends a piece of the body; the first piece reserves the announced length at once.
@@ -138,6 +169,7 @@ class Transfer {
   bool connected_ = false;
   Clock::time_point lastActivity_ = Clock::now();
   Text headers_;
+  std::optional<std::string> announcedLength_;  // the first Content-Length value of the response
   Bytes body_;
   bool bodyStarted_ = false;
 };
