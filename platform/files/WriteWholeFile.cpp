@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
 
+#include "platform/events/EventHook.h"
 #include "text/Gbk.h"
 
 namespace singrove {
@@ -34,13 +36,51 @@ class FileDescriptor {
   int descriptor_;
 };
 
-bool WriteAll(int descriptor, const Bytes& bytes) {
+// A file is written in pieces of this size, and the window handles its events between them.
+constexpr std::size_t kPieceBytes = std::size_t{4} << 20;
+// The most pieces on their way to the disk at once.
+constexpr std::size_t kPiecesInFlight = 8;
+
+bool WriteRange(int descriptor, const unsigned char* data, std::size_t size) {
   std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t result = ::write(descriptor, bytes.data() + written, bytes.size() - written);
+  while (written < size) {
+    const ssize_t result = ::write(descriptor, data + written, size - written);
     if (result < 0 && errno == EINTR) continue;
     if (result <= 0) return false;
     written += static_cast<std::size_t>(result);
+  }
+  return true;
+}
+
+// Sends the piece just written on to the disk, and waits until the piece kPiecesInFlight before
+// it is there. With little unwritten at any time, the kernel never holds the writer back behind a
+// large heap of dirty pages and the closing fsync finds little left to do, so no single step keeps
+// the window still for long (one write of a whole 256 MiB file could take a second, and its fsync
+// as long again on a busy disk). The final fsync alone decides success.
+void PassOnToDisk(int descriptor, std::size_t pieceStart, std::size_t pieceSize) {
+#ifdef __linux__
+  constexpr std::size_t kWindow = kPieceBytes * kPiecesInFlight;
+  ::sync_file_range(descriptor, static_cast<off_t>(pieceStart), static_cast<off_t>(pieceSize),
+                    SYNC_FILE_RANGE_WRITE);
+  if (pieceStart >= kWindow) {
+    ::sync_file_range(descriptor, static_cast<off_t>(pieceStart - kWindow),
+                      static_cast<off_t>(kPieceBytes),
+                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                          SYNC_FILE_RANGE_WAIT_AFTER);
+  }
+#else
+  static_cast<void>(descriptor);
+  static_cast<void>(pieceStart);
+  static_cast<void>(pieceSize);
+#endif
+}
+
+bool WriteAll(int descriptor, const Bytes& bytes) {
+  for (std::size_t start = 0; start < bytes.size(); start += kPieceBytes) {
+    const std::size_t size = std::min(kPieceBytes, bytes.size() - start);
+    if (!WriteRange(descriptor, bytes.data() + start, size)) return false;
+    PassOnToDisk(descriptor, start, size);
+    ProcessPendingEvents();
   }
   return true;
 }

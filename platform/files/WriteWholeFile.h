@@ -9,7 +9,8 @@ namespace singrove {
 // Writes all bytes to the file at path (GBK), creating it or replacing it. The bytes go to a
 // temporary file in the same folder that replaces the target only once every byte is written and
 // flushed, so on any failure an existing file is left as it was and no temporary remains.
-// False for an empty path or when the file cannot be written.
+// The window handles its events between the pieces of a large file. False for an empty path or
+// when the file cannot be written.
 bool WriteWholeFile(std::string_view path, const Bytes& bytes);
 
 }  // namespace singrove

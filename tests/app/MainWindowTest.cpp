@@ -174,7 +174,11 @@ TEST_F(MainWindowTest, ListsAndSavesWhileTheWindowKeepsHandlingEvents) {
     EXPECT_EQ(dialog->objectName(), Utf8("通用对话框1"));
     proposedFolder = dialog->directory().absolutePath();
     proposedName = dialog->selectedFiles().value(0);
-    dialog->selectFile(target);
+    // Typed into the name box as a user does: selectFile leaves the box alone once it has the
+    // focus, which the dialog may give it before this runs.
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(target);
     WhenShown<QMessageBox>([&](QMessageBox* box) {
       messageTitle = box->windowTitle();
       messageText = box->text();

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/events/EventHook.h"
 #include "platform/files/DesktopFolder.h"
 #include "platform/files/WriteWholeFile.h"
 #include "text/Gbk.h"
@@ -108,6 +109,24 @@ TEST_F(WriteWholeFileTest, AWriteThatStopsHalfWayKeepsTheOldFileAndLeavesNoTempo
 
   EXPECT_FALSE(written);
   EXPECT_EQ(Read(folder_ / "song.m4a"), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
+}
+
+TEST_F(WriteWholeFileTest, ALargeFileLetsTheWindowHandleEventsWhileTheOldFileStays) {
+  Put(folder_ / "song.m4a", "old");
+  Bytes bytes(std::size_t{9} << 20);  // more than two pieces of 4 MiB
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    bytes[k] = static_cast<unsigned char>(k * 131 + (k >> 12));
+  }
+  std::vector<std::string> seen;  // the target's content each time the window got its events
+  InstallEventHook([&] { seen.push_back(Read(folder_ / "song.m4a")); });
+  const bool written = WriteWholeFile(PathOf("song.m4a"), bytes);
+  InstallEventHook({});
+
+  ASSERT_TRUE(written);
+  EXPECT_GE(seen.size(), 2u);
+  for (const std::string& content : seen) EXPECT_EQ(content, "old");
+  EXPECT_TRUE(Read(folder_ / "song.m4a") == std::string(bytes.begin(), bytes.end()));
   EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
 }
 

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <chrono>
 #include <ctime>
+#include <thread>
 
 #include "platform/events/EventHook.h"
 #include "platform/toolkit/qt/QtToolkit.h"
@@ -265,7 +266,8 @@ TEST_F(QtToolkitTest, DelaysKeepHandlingEventsWithoutSpinning) {
   UseToolkit(&toolkit_);
   int fired = 0;
   QTimer::singleShot(20, [&] { ++fired; });
-  QTimer::singleShot(400, [&] { ++fired; });
+  // Due after the test: the window, gone by then, takes the timer with it.
+  QTimer::singleShot(400, toolkit_.Window(), [&] { ++fired; });
   const auto start = std::chrono::steady_clock::now();
   const std::clock_t cpuStart = std::clock();
   toolkit_.DelayWithEvents(200);
@@ -278,6 +280,43 @@ TEST_F(QtToolkitTest, DelaysKeepHandlingEventsWithoutSpinning) {
   QTimer::singleShot(0, [&] { ++fired; });
   ProcessPendingEvents();  // through the installed hook
   EXPECT_EQ(fired, 2);
+}
+
+// A widget that counts how often it was painted.
+class PaintCounter : public QWidget {
+ public:
+  int paints = 0;
+
+ protected:
+  void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+TEST_F(QtToolkitTest, HandlesPendingEventsAtMostEveryTenMilliseconds) {
+  using namespace std::chrono_literals;
+  PaintCounter widget;
+  widget.resize(50, 50);
+  widget.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+  widget.paints = 0;
+  // Calls in a tight loop, each after a change that needs a repaint.
+  const auto start = std::chrono::steady_clock::now();
+  int calls = 0;
+  while (std::chrono::steady_clock::now() - start < 200ms) {
+    widget.update();
+    toolkit_.ProcessPendingEvents();
+    ++calls;
+  }
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(widget.paints, 2);
+  EXPECT_LE(widget.paints, elapsed / 10ms + 1);
+  EXPECT_GT(calls, widget.paints);
+
+  // What is queued now is handled by the first call 10 ms after the last handling.
+  int fired = 0;
+  QTimer::singleShot(0, [&] { ++fired; });
+  std::this_thread::sleep_for(11ms);
+  toolkit_.ProcessPendingEvents();
+  EXPECT_EQ(fired, 1);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 #include <limits>
 #include <map>
 #include <string>
@@ -166,7 +167,14 @@ void QtToolkit::ShowMessage(std::string_view text) {
 }
 
 void QtToolkit::ProcessPendingEvents() {
+  // The flows ask for events after every item they read, hundreds of times for one list page,
+  // and each handling repaints what changed since the last: the window would spend more time
+  // painting than listing. Handling them at most every 10 ms keeps it as responsive to the eye.
+  constexpr auto kEventInterval = std::chrono::milliseconds(10);
+  const auto now = std::chrono::steady_clock::now();
+  if (eventsHandled_ && now - *eventsHandled_ < kEventInterval) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  eventsHandled_ = std::chrono::steady_clock::now();
 }
 
 void QtToolkit::DelayWithEvents(int milliseconds) {

@@ -2,7 +2,9 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +40,7 @@ class QtToolkit final : public Toolkit {
   bool ShowSaveDialog(std::string_view fileName, std::string_view filter,
                       std::string_view initialFolder, Text* chosenPath) override;
   void ShowMessage(std::string_view text) override;
+  // Handles the queued events, unless it handled them less than 10 ms ago.
   void ProcessPendingEvents() override;
   void DelayWithEvents(int milliseconds) override;
   void SetBusy(bool busy) override;
@@ -50,6 +53,7 @@ class QtToolkit final : public Toolkit {
   QPointer<QtGrid> grid_;
   QString saveDialogName_;
   std::vector<QPointer<QPushButton>> flowButtons_;
+  std::optional<std::chrono::steady_clock::time_point> eventsHandled_;  // by ProcessPendingEvents
 };
 
 }  // namespace singrove
