@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/curl/LowSpeed.h"
 #include "platform/events/EventHook.h"
 #include "platform/http/HeaderBlock.h"
 #include "platform/http/WideUtf8.h"
@@ -127,6 +128,8 @@ bool CurlRequest::Configure(std::string_view body) {
   set(CURLOPT_PROXY, target_.proxy.c_str());  // "" also keeps proxies of the environment out
   set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectMs_));
+  // A trickle that never falls silent fails the exchange as silence does.
+  ok = ok && LimitLowSpeed(easy, receiveMs_) == CURLE_OK;
   set(CURLOPT_HTTPHEADER, headerList_.get());
   set(CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeaderLine);
   set(CURLOPT_HEADERDATA, static_cast<void*>(this));

@@ -10,6 +10,7 @@
 
 #include "platform/events/EventHook.h"
 #include "platform/curl/CurlHandles.h"
+#include "platform/curl/LowSpeed.h"
 #include "platform/request/HeaderNames.h"
 
 namespace singrove {
@@ -247,6 +248,8 @@ long ConnectPhaseMs(const RequestTimeouts& timeouts) {
 
 void ConfigureConnection(CURL* easy, const ExchangeSettings& settings, CurlStatus& status) {
   status.Keep(curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, ConnectPhaseMs(settings.timeouts)));
+  // A trickle that never falls silent fails the exchange as silence does.
+  status.Keep(LimitLowSpeed(easy, settings.timeouts.receiveMs));
   if (settings.proxySetting == kProxySettingDirect) {
     status.Keep(curl_easy_setopt(easy, CURLOPT_PROXY, ""));
   } else if (settings.proxySetting == kProxySettingProxy) {

@@ -52,8 +52,8 @@ struct ExchangeResult {
 };
 
 // Runs one exchange on easy through multi, letting the window process its events while it waits.
-// Empty when the exchange did not complete: no connection, a timeout, a refused certificate, a body
-// cut short, or a body that cannot be held.
+// Empty when the exchange did not complete: no connection, a timeout (silence, or a trickle below
+// kLeastBytesPerSecond), a refused certificate, a body cut short, or a body that cannot be held.
 std::optional<ExchangeResult> RunExchange(CURLM* multi, CURL* easy,
                                           const ExchangeSettings& settings,
                                           const OpenedRequest& request,

@@ -194,6 +194,24 @@ TEST(FetchPageExchange, AServerThatNeverAnswersEndsAfterTheTimeoutAtTheReceiveSt
   EXPECT_EQ(statusText, Gbk("712 服务器未响应!"));
 }
 
+// A body that keeps coming at some kilobytes a second is no trickle, however long it lasts: 2 KiB
+// every 400 ms for two seconds, against a timeout of one.
+TEST(FetchPageExchange, ASlowButSteadyBodyOutlastingTheTimeoutIsReadWhole) {
+  std::string body;
+  for (char piece : std::string("abcde")) body += std::string(2048, piece);
+  LoopbackServer server([body](const RecordedRequest&, Connection& connection) {
+    connection.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                    "\r\n\r\n");
+    for (std::size_t at = 0; at < body.size(); at += 2048) {
+      connection.Hold(std::chrono::milliseconds(400));
+      connection.Send(std::string_view(body).substr(at, 2048));
+    }
+  });
+  Text statusText;
+  EXPECT_EQ(FetchPage(server.Url("/"), {.timeoutSeconds = 1, .statusText = &statusText}), body);
+  EXPECT_EQ(statusText, "200 OK");
+}
+
 TEST(FetchPageExchange, NobodyListeningFailsAtTheSendStep) {
   int port = 0;
   {

@@ -224,19 +224,24 @@ TEST(RequestObjectTest, GivesUpOnAServerThatNeverAnswers) {
   ExpectNoResponse(*object);
 }
 
+// A body that keeps coming at some kilobytes a second is no trickle, however long it lasts: 2 KiB
+// every 400 ms for two seconds, against a receive timeout of one.
 TEST(RequestObjectTest, SlowButSteadyBodyOutlastsTheReceiveTimeout) {
-  LoopbackServer server([](const RecordedRequest&, Connection& connection) {
-    connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n");
-    for (char piece : std::string("abcde")) {
+  std::string body;
+  for (char piece : std::string("abcde")) body += std::string(2048, piece);
+  LoopbackServer server([body](const RecordedRequest&, Connection& connection) {
+    connection.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                    "\r\n\r\n");
+    for (std::size_t at = 0; at < body.size(); at += 2048) {
       std::this_thread::sleep_for(400ms);
-      connection.Send(std::string(1, piece));
+      connection.Send(std::string_view(body).substr(at, 2048));
     }
   });
   const auto object = NewObject();
   ASSERT_TRUE(object->SetTimeouts(1000, 1000, 1000, 1000));
   ASSERT_TRUE(object->Open("GET", server.Url("/slow")));
   ASSERT_TRUE(object->Send(""));
-  EXPECT_EQ(BytesToText(object->ResponseBody()), "abcde");
+  EXPECT_EQ(BytesToText(object->ResponseBody()), body);
 }
 
 TEST(RequestObjectTest, RefusesABodyOverFourGibibytes) {
