@@ -13,6 +13,7 @@
 
 #include "app/ListUserSongs.h"
 #include "app/MainWindow.h"
+#include "bench/GapMeter.h"
 #include "app/Service.h"
 #include "demo/DemoService.h"
 #include "fetch/FetchPage.h"
@@ -23,6 +24,7 @@ namespace singrove {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using bench::GapMeter;
 using Milliseconds = std::chrono::duration<double, std::milli>;
 
 constexpr const char* kUserId = "13000";
@@ -60,25 +62,6 @@ double PageFetchesMs() {
   }
   return Milliseconds(Clock::now() - start).count();
 }
-
-// The longest time between two calls of Tick, counted from Start.
-class GapMeter {
- public:
-  void Start() {
-    last_ = Clock::now();
-    longest_ = {};
-  }
-  void Tick() {
-    const Clock::time_point now = Clock::now();
-    longest_ = std::max(longest_, now - last_);
-    last_ = now;
-  }
-  double LongestMs() const { return Milliseconds(longest_).count(); }
-
- private:
-  Clock::time_point last_ = Clock::now();
-  Clock::duration longest_{};
-};
 
 // What the iterations of one listing benchmark measured.
 struct ListingFigures {

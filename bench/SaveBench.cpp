@@ -27,6 +27,7 @@
 #include <system_error>
 
 #include "app/MainWindow.h"
+#include "bench/GapMeter.h"
 #include "demo/Audio.h"
 #include "demo/Catalogue.h"
 #include "demo/DemoService.h"
@@ -38,6 +39,7 @@ namespace singrove {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using bench::GapMeter;
 using Milliseconds = std::chrono::duration<double, std::milli>;
 
 constexpr double kFileMiB = static_cast<double>(demo::kLargeAudioSize) / (1 << 20);
@@ -113,25 +115,6 @@ class TemporaryFolder {
 
  private:
   std::filesystem::path path_;
-};
-
-// The longest time between two calls of Tick, counted from Start.
-class GapMeter {
- public:
-  void Start() {
-    last_ = Clock::now();
-    longest_ = {};
-  }
-  void Tick() {
-    const Clock::time_point now = Clock::now();
-    longest_ = std::max(longest_, now - last_);
-    last_ = now;
-  }
-  double LongestMs() const { return Milliseconds(longest_).count(); }
-
- private:
-  Clock::time_point last_ = Clock::now();
-  Clock::duration longest_{};
 };
 
 // The processor time this process has used so far, in milliseconds.
