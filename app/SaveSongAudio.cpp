@@ -5,15 +5,15 @@
 #include "app/ResolveSongPage.h"
 #include "fetch/FetchWithRequestObject.h"
 #include "platform/files/DesktopFolder.h"
-#include "platform/files/WriteWholeFile.h"
+#include "platform/files/ReplacementFile.h"
 #include "platform/toolkit/Toolkit.h"
 #include "text/Gbk.h"
 
 namespace singrove {
 namespace {
 
-bool IsCompleteDownload(const Bytes& audio, int status) {
-  return !audio.empty() && status >= 200 && status <= 299;
+bool IsCompleteDownload(bool received, int status) {
+  return received && status >= 200 && status <= 299;
 }
 
 }  // namespace
@@ -40,10 +40,22 @@ void SaveSongAudio() {
   if (!toolkit.ShowSaveDialog(ProposedFileName(gSongTitle), "*.m4a", DesktopFolder(), &path)) {
     return;
   }
+  // The audio goes to the disk as it arrives, and replaces the chosen file only once all of it
+  // came; anything less leaves that file as it was.
+  ReplacementFile file;
+  if (!file.Open(path)) {
+    toolkit.ShowMessage(kFailed);
+    return;
+  }
   const Text playUrl = gPlayUrl;
   int status = 0;
-  const Bytes audio = FetchWithRequestObject(playUrl, {.status = &status});
-  const bool saved = IsCompleteDownload(audio, status) && WriteWholeFile(path, audio);
+  bool received = false;
+  FetchWithRequestObject(playUrl, {.status = &status,
+                                   .bodySink = [&](const unsigned char* data, std::size_t size) {
+                                     received = received || size > 0;
+                                     return file.Append(data, size);
+                                   }});
+  const bool saved = IsCompleteDownload(received, status) && file.Commit();
   toolkit.ShowMessage(saved ? kSaved : kFailed);
 }
 

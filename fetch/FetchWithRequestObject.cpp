@@ -149,16 +149,23 @@ void ReadResponse(const RequestObject& object, const FetchWithRequestObjectOptio
 }  // namespace
 
 // The body is moved out of the object, never copied, on its way to the caller: a download is held
-// in memory only once.
+// in memory only once. With a sink it is not held at all, unless the object cannot stream.
 Bytes FetchWithRequestObject(std::string_view url, const FetchWithRequestObjectOptions& options) {
   const ObjectInUse inUse = TakeObject(options.requestObject);
   if (inUse.object == nullptr) return {};
   RequestObject& object = *inUse.object;
   PrepareRequest(object, url, options);
+  const bool streams = options.bodySink && object.SetResponseBodySink(options.bodySink);
   SendRequest(object, url, options);
+  if (streams) object.SetResponseBodySink({});
   Bytes body = object.TakeResponseBody();
   ReadResponse(object, options);
-  return body;
+  if (!options.bodySink) return body;
+  // An object that cannot stream hands its whole body over at once.
+  if (!streams && !body.empty() && !options.bodySink(body.data(), body.size()) && options.status) {
+    *options.status = 0;
+  }
+  return {};
 }
 
 }  // namespace singrove

@@ -3,11 +3,10 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/request/RequestObject.h"
 #include "text/Text.h"
 
 namespace singrove {
-
-class RequestObject;
 
 // The optional parameters of FetchWithRequestObject, in their order. An output pointer left null
 // is not written.
@@ -27,10 +26,12 @@ struct FetchWithRequestObjectOptions {
   std::string_view proxyPassword{};
   std::optional<int> credentialFlags{};  // omitted: 1 (for the proxy)
   RequestObject* requestObject = nullptr;  // the caller's object, used instead of a new one
+  ResponseBodySink bodySink = {};  // takes the body as it arrives; the result is then empty
 };
 
 // Performs one HTTP exchange through a request object and returns the response body as bytes;
-// empty when no body came or the exchange failed.
+// empty when no body came or the exchange failed. With a body sink the body goes to the sink, and
+// a sink that refuses a piece fails the exchange (status 0).
 Bytes FetchWithRequestObject(std::string_view url,
                              const FetchWithRequestObjectOptions& options = {});
 

@@ -42,8 +42,9 @@ std::string_view Trimmed(std::string_view text) {
 // a failure returns the value that makes libcurl stop the transfer.
 class Transfer {
  public:
-  Transfer(CURL* easy, std::span<const unsigned char> upload, const RequestTimeouts& timeouts)
-      : easy_(easy), upload_(upload), timeouts_(timeouts) {}
+  Transfer(CURL* easy, std::span<const unsigned char> upload, const RequestTimeouts& timeouts,
+           const ResponseBodySink& sink)
+      : easy_(easy), upload_(upload), timeouts_(timeouts), sink_(sink) {}
 
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
     return static_cast<Transfer*>(self)->TakeHeader(std::string_view(data, size * count))
@@ -91,6 +92,8 @@ class Transfer {
     lastActivity_ = Clock::now();
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     if (line.starts_with("HTTP/")) {
+      // What a sink took cannot be taken back, so a body followed by another response fails.
+      if (sink_ && sunk_) return false;
       headers_.clear();
       body_.clear();
       bodyStarted_ = false;
@@ -126,9 +129,11 @@ class Transfer {
     }
   }
 
-  // Appends a piece of the body; the first piece reserves the announced length at once.
+  // Appends a piece of the body; the first piece reserves the announced length at once. With a
+  // sink the piece goes there instead.
   bool TakeBody(const char* data, std::size_t size) {
     lastActivity_ = Clock::now();
+    if (sink_) return Sink(reinterpret_cast<const unsigned char*>(data), size);
     try {
       if (!bodyStarted_) {
         bodyStarted_ = true;
@@ -146,6 +151,15 @@ class Transfer {
       return false;
     }
     return true;
+  }
+
+  bool Sink(const unsigned char* data, std::size_t size) {
+    sunk_ = sunk_ || size > 0;
+    try {
+      return sink_(data, size);
+    } catch (...) {
+      return false;
+    }
   }
 
   std::size_t GiveUpload(char* buffer, std::size_t room) {
@@ -176,6 +190,8 @@ class Transfer {
   std::optional<std::string> announcedLength_;  // the first Content-Length value of the response
   Bytes body_;
   bool bodyStarted_ = false;
+  const ResponseBodySink& sink_;
+  bool sunk_ = false;  // the sink has taken part of a body
 };
 
 bool HasHeader(const OpenedRequest& request, std::string_view name) {
@@ -352,7 +368,7 @@ std::optional<ExchangeResult> RunExchange(CURLM* multi, CURL* easy,
   const CurlList headers = HeaderList(request);
   if (!headers) return std::nullopt;
   const EasyReset reset(easy);
-  Transfer transfer(easy, upload, settings.timeouts);
+  Transfer transfer(easy, upload, settings.timeouts, settings.bodySink);
   if (!Configure(easy, settings, request, upload, headers, transfer)) return std::nullopt;
   if (!Drive(multi, easy, transfer)) return std::nullopt;
   long status = 0;

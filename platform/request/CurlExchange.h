@@ -35,6 +35,7 @@ struct ExchangeSettings {
   std::optional<RequestCredentials> proxyCredentials;
   int sslIgnoreFlags = 0;
   bool followRedirects = true;
+  ResponseBodySink bodySink;  // when set, takes the body instead of the result
 };
 
 // The request that Open started and SetRequestHeader completed.
@@ -46,14 +47,15 @@ struct OpenedRequest {
 
 // A whole response.
 struct ExchangeResult {
-  Bytes body;
+  Bytes body;  // empty when a sink took the body
   Text headers;  // header lines of the final response, each ended by "\r\n"
   int status = 0;
 };
 
 // Runs one exchange on easy through multi, letting the window process its events while it waits.
 // Empty when the exchange did not complete: no connection, a timeout (silence, or a trickle below
-// kLeastBytesPerSecond), a refused certificate, a body cut short, or a body that cannot be held.
+// kLeastBytesPerSecond), a refused certificate, a body cut short, a body that cannot be held, or
+// a body the settings' sink refused (the sink may then have taken part of it).
 std::optional<ExchangeResult> RunExchange(CURLM* multi, CURL* easy,
                                           const ExchangeSettings& settings,
                                           const OpenedRequest& request,

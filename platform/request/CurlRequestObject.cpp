@@ -155,4 +155,9 @@ int CurlRequestObject::Status() const {
   return response_.status;
 }
 
+bool CurlRequestObject::SetResponseBodySink(ResponseBodySink sink) {
+  settings_.bodySink = std::move(sink);
+  return true;
+}
+
 }  // namespace singrove

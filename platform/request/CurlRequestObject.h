@@ -30,6 +30,7 @@ class CurlRequestObject final : public RequestObject {
   Bytes TakeResponseBody() override;
   Text GetAllResponseHeaders() const override;
   int Status() const override;
+  bool SetResponseBodySink(ResponseBodySink sink) override;
 
  private:
   CurlRequestObject(CurlMulti multi, CurlEasy easy);

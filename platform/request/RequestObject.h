@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -27,6 +28,9 @@ inline constexpr int kSslIgnoreWrongUsage = 0x0200;
 inline constexpr int kSslIgnoreHostMismatch = 0x1000;
 inline constexpr int kSslIgnoreExpired = 0x2000;
 inline constexpr int kSslIgnoreAll = 0x3300;
+
+// Takes a piece of a response body as it arrives; false stops the exchange, which then fails.
+using ResponseBodySink = std::function<bool(const unsigned char* data, std::size_t size)>;
 
 // An HTTP request object: one exchange at a time, driven member by member. Every member that can
 // fail returns false on failure and then leaves the object as it was. Texts pass as bytes.
@@ -64,6 +68,9 @@ class RequestObject {
   virtual Text GetAllResponseHeaders() const = 0;
   // The status code of the last response; 0 when none was read.
   virtual int Status() const = 0;
+  // Hands the bodies of the following exchanges piece by piece to sink instead of keeping them;
+  // an empty sink keeps them again. False when this object cannot hand a body over.
+  virtual bool SetResponseBodySink(ResponseBodySink sink) { return !sink; }
 };
 
 // Makes request objects; returns null when no object can be made.

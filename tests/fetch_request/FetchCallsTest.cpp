@@ -319,5 +319,24 @@ TEST_F(FetchCallsTest, RunsOnTheCallersObjectWithoutMakingOne) {
   EXPECT_TRUE(calls_.empty());
 }
 
+// An object that cannot stream hands its whole body to the sink at once; a refusal there reads as
+// a failed exchange.
+TEST_F(FetchCallsTest, ASinkTakesTheWholeBodyOfAnObjectThatCannotStream) {
+  Answer({.body = {'a', 0, 'b'}, .headers = "", .status = 200});
+  for (const bool accept : {true, false}) {
+    SCOPED_TRACE(accept);
+    Bytes taken;
+    int status = -1;
+    const Bytes body = FetchWithRequestObject(
+        kUrl, {.status = &status, .bodySink = [&](const unsigned char* data, std::size_t size) {
+                 taken.insert(taken.end(), data, data + size);
+                 return accept;
+               }});
+    EXPECT_TRUE(body.empty());
+    EXPECT_EQ(taken, (Bytes{'a', 0, 'b'}));
+    EXPECT_EQ(status, accept ? 200 : 0);
+  }
+}
+
 }  // namespace
 }  // namespace singrove

@@ -232,5 +232,30 @@ TEST(FetchWireTest, ReusesTheCallersObject) {
   EXPECT_EQ(requests[1].HeaderValue("X-First"), "");
 }
 
+TEST(FetchWireTest, ASinkTakesTheBodyAsItArrivesAndLeavesTheCallersObjectAsItWas) {
+  const std::string audio = AllByteValues();
+  LoopbackServer server = AnsweringServer(HttpResponse(200, "OK", {}, audio));
+  const auto object = CurlRequestObject::Create();
+  ASSERT_TRUE(object);
+  std::string taken;
+  int status = 0;
+  const Bytes body = FetchWithRequestObject(
+      server.Url("/a.m4a"),
+      {.status = &status,
+       .requestObject = object.get(),
+       .bodySink = [&taken](const unsigned char* data, std::size_t size) {
+         taken.append(reinterpret_cast<const char*>(data), size);
+         return true;
+       }});
+  EXPECT_TRUE(body.empty());
+  EXPECT_EQ(taken, audio);
+  EXPECT_EQ(status, 200);
+
+  // The next fetch on the object without a sink gets its body back as bytes.
+  EXPECT_EQ(FetchWithRequestObject(server.Url("/a.m4a"), {.requestObject = object.get()}),
+            TextToBytes(audio));
+  EXPECT_EQ(taken, audio);
+}
+
 }  // namespace
 }  // namespace singrove

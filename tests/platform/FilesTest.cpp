@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +12,7 @@
 
 #include "platform/events/EventHook.h"
 #include "platform/files/DesktopFolder.h"
+#include "platform/files/ReplacementFile.h"
 #include "platform/files/WriteWholeFile.h"
 #include "text/Gbk.h"
 
@@ -127,6 +129,72 @@ TEST_F(WriteWholeFileTest, ALargeFileLetsTheWindowHandleEventsWhileTheOldFileSta
   EXPECT_GE(seen.size(), 2u);
   for (const std::string& content : seen) EXPECT_EQ(content, "old");
   EXPECT_TRUE(Read(folder_ / "song.m4a") == std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
+}
+
+using ReplacementFileTest = Folder;
+
+TEST_F(ReplacementFileTest, TheTargetChangesOnlyAtCommit) {
+  Put(folder_ / "song.m4a", "old");
+  ASSERT_EQ(::chmod((folder_ / "song.m4a").c_str(), 0640), 0);
+  {
+    ReplacementFile file;
+    ASSERT_TRUE(file.Open(PathOf("song.m4a")));
+    const std::string first = "new ", second(std::size_t{5} << 20, 'z');  // crosses a piece
+    ASSERT_TRUE(file.Append(reinterpret_cast<const unsigned char*>(first.data()), first.size()));
+    ASSERT_TRUE(file.Append(reinterpret_cast<const unsigned char*>(second.data()), second.size()));
+    EXPECT_EQ(Read(folder_ / "song.m4a"), "old");
+    ASSERT_TRUE(file.Commit());
+    EXPECT_FALSE(file.Append(reinterpret_cast<const unsigned char*>("x"), 1));
+    EXPECT_FALSE(file.Commit());
+    EXPECT_TRUE(Read(folder_ / "song.m4a") == first + second);
+  }
+  EXPECT_TRUE(Read(folder_ / "song.m4a").starts_with("new zzz"));  // destroying it keeps it
+  EXPECT_EQ(fs::status(folder_ / "song.m4a").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
+}
+
+TEST_F(ReplacementFileTest, AnUncommittedFileLeavesTheOldOneAndNoTemporary) {
+  Put(folder_ / "song.m4a", "old");
+  {
+    ReplacementFile file;
+    ASSERT_TRUE(file.Open(PathOf("song.m4a")));
+    ASSERT_TRUE(file.Append(reinterpret_cast<const unsigned char*>("half"), 4));
+    EXPECT_EQ(Names().size(), 2u);  // the temporary sits beside the target
+  }
+  EXPECT_EQ(Read(folder_ / "song.m4a"), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
+
+  ReplacementFile unopened;
+  EXPECT_FALSE(unopened.Append(reinterpret_cast<const unsigned char*>("x"), 1));
+  EXPECT_FALSE(unopened.Commit());
+  ReplacementFile nowhere;
+  EXPECT_FALSE(nowhere.Open(PathOf("missing folder/a.m4a")));
+  EXPECT_FALSE(nowhere.Commit());
+  EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
+}
+
+TEST_F(ReplacementFileTest, AFailedAppendCannotBeCommitted) {
+  Put(folder_ / "song.m4a", "old");
+  ReplacementFile file;
+  ASSERT_TRUE(file.Open(PathOf("song.m4a")));
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit limited = saved;
+  limited.rlim_cur = 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const std::string bytes(4096, 'x');
+  const bool appended =
+      file.Append(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, previousHandler);
+
+  EXPECT_FALSE(appended);
+  EXPECT_FALSE(file.Append(reinterpret_cast<const unsigned char*>("x"), 1));
+  EXPECT_FALSE(file.Commit());
+  EXPECT_EQ(Read(folder_ / "song.m4a"), "old");
   EXPECT_EQ(Names(), std::vector<std::string>{"song.m4a"});
 }
 

@@ -199,6 +199,86 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"HeadersOnly", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n"}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
+// A sink that keeps what it takes, and refuses once it holds more than refuseAfter bytes.
+struct CollectingSink {
+  std::string taken;
+  int pieces = 0;
+  std::size_t refuseAfter = std::string::npos;
+  ResponseBodySink Sink() {
+    return [this](const unsigned char* data, std::size_t size) {
+      taken.append(reinterpret_cast<const char*>(data), size);
+      ++pieces;
+      return taken.size() <= refuseAfter;
+    };
+  }
+};
+
+TEST(RequestObjectTest, HandsTheBodyToTheSinkInsteadOfKeepingIt) {
+  const std::string body(std::size_t{1} << 20, 'b');
+  LoopbackServer server([&body](const RecordedRequest&, Connection& connection) {
+    connection.Send(HttpResponse(200, "OK", {"X-Kind: audio"}, body));
+  });
+  const auto object = NewObject();
+  CollectingSink sink;
+  ASSERT_TRUE(object->SetResponseBodySink(sink.Sink()));
+  ASSERT_TRUE(object->Open("GET", server.Url("/audio")));
+  ASSERT_TRUE(object->Send(""));
+  EXPECT_TRUE(sink.taken == body);
+  EXPECT_GT(sink.pieces, 1);  // it came piece by piece, as it arrived
+  EXPECT_TRUE(object->ResponseBody().empty());
+  EXPECT_EQ(object->Status(), 200);
+  EXPECT_NE(object->GetAllResponseHeaders().find("X-Kind: audio\r\n"), std::string::npos);
+
+  // The sink stays for the next exchange until it is taken away.
+  ASSERT_TRUE(object->Open("GET", server.Url("/again")));
+  ASSERT_TRUE(object->Send(""));
+  EXPECT_EQ(sink.taken.size(), 2 * body.size());
+  ASSERT_TRUE(object->SetResponseBodySink({}));
+  ASSERT_TRUE(object->Open("GET", server.Url("/kept")));
+  ASSERT_TRUE(object->Send(""));
+  EXPECT_EQ(object->ResponseBody().size(), body.size());
+  EXPECT_EQ(sink.taken.size(), 2 * body.size());
+}
+
+struct SinkFailureCase {
+  const char* name;
+  std::string response;  // what the server sends before it closes the connection
+  std::size_t refuseAfter;
+  friend void PrintTo(const SinkFailureCase& testCase, std::ostream* out) {
+    *out << testCase.name;
+  }
+};
+
+class RequestObjectSinkFailureTest : public ::testing::TestWithParam<SinkFailureCase> {};
+
+TEST_P(RequestObjectSinkFailureTest, FailsTheExchangeLikeAnyFailure) {
+  LoopbackServer server([](const RecordedRequest&, Connection& connection) {
+    connection.Send(GetParam().response);
+    connection.Close();
+  });
+  const auto object = NewObject();
+  CollectingSink sink;
+  sink.refuseAfter = GetParam().refuseAfter;
+  ASSERT_TRUE(object->SetResponseBodySink(sink.Sink()));
+  ASSERT_TRUE(object->Open("GET", server.Url("/audio")));
+  EXPECT_FALSE(object->Send(""));
+  ExpectNoResponse(*object);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RequestObjectSinkFailureTest,
+    ::testing::Values(
+        SinkFailureCase{"SinkRefuses", HttpResponse(200, "OK", {}, std::string(200000, 'r')),
+                        1000},
+        SinkFailureCase{"ShorterThanAnnounced",
+                        "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + kTenBytes,
+                        std::string::npos},
+        SinkFailureCase{"ChunksWithoutTheLastOne",
+                        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\na\r\n" +
+                            kTenBytes + "\r\n",
+                        std::string::npos}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
 TEST(RequestObjectTest, FailsWhenNothingListens) {
   std::string url;
   {
