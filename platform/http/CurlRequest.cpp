@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/curl/HeaderNames.h"
 #include "platform/curl/LowSpeed.h"
 #include "platform/events/EventHook.h"
 #include "platform/http/HeaderBlock.h"
@@ -21,16 +22,6 @@ constexpr long kMaxRedirections = 10;
 // the name and nothing after the colon tells libcurl to leave its own out.
 constexpr std::string_view kCurlOwnHeaders[] = {"Accept", "Expect", "Content-Type",
                                                 "Proxy-Connection"};
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
 
 std::string_view WithoutLineEnd(std::string_view line) {
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -300,7 +291,7 @@ std::size_t CurlRequest::OnHeaderLine(char* data, std::size_t size, std::size_t 
     request.statusCode_ = StatusCodeOf(line);
     request.responseHasLocation_ = false;
     request.headersComplete_ = false;
-  } else if (StartsWithIgnoringCase(line, "location:")) {
+  } else if (SameHeaderName(line.substr(0, 9), "location:")) {
     request.responseHasLocation_ = true;
   }
   request.rawHeaders_.append(line).append("\r\n");

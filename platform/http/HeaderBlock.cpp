@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/curl/HeaderNames.h"
 #include "platform/http/WideUtf8.h"
 
 namespace singrove {
@@ -19,13 +20,6 @@ bool IsHeaderLine(std::u16string_view line) {
                    IsTokenCharacter))
     return false;
   return line.find_first_of(std::u16string_view(u"\r\n\0", 3)) == std::u16string_view::npos;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(x) == lower(y);
-  });
 }
 
 }  // namespace
@@ -52,7 +46,7 @@ std::string_view HeaderName(std::string_view line) {
 
 bool HasHeader(const std::vector<std::string>& headers, std::string_view name) {
   return std::any_of(headers.begin(), headers.end(), [name](const std::string& line) {
-    return EqualsIgnoringAsciiCase(HeaderName(line), name);
+    return SameHeaderName(HeaderName(line), name);
   });
 }
 
@@ -60,7 +54,7 @@ void PutHeader(std::vector<std::string>& headers, std::string line, bool replace
   if (replace) {
     const std::string_view name = HeaderName(line);
     for (std::string& existing : headers) {
-      if (EqualsIgnoringAsciiCase(HeaderName(existing), name)) {
+      if (SameHeaderName(HeaderName(existing), name)) {
         existing = std::move(line);
         return;
       }

@@ -11,7 +11,7 @@
 #include "platform/events/EventHook.h"
 #include "platform/curl/CurlHandles.h"
 #include "platform/curl/LowSpeed.h"
-#include "platform/request/HeaderNames.h"
+#include "platform/curl/HeaderNames.h"
 
 namespace singrove {
 namespace {

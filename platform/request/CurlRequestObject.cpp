@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/request/HeaderNames.h"
+#include "platform/curl/HeaderNames.h"
 
 namespace singrove {
 namespace {
